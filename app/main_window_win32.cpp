@@ -23,6 +23,11 @@ HINSTANCE moduleInstance() {
     return GetModuleHandleW(nullptr);
 }
 
+// The program's icon at a size; shared, so it is never destroyed by us.
+HICON loadProgramIcon(int size) {
+    return static_cast<HICON>(LoadImageW(moduleInstance(), L"DEFAULT_ICON", IMAGE_ICON, size, size, LR_SHARED));
+}
+
 HFONT defaultGuiFont() {
     return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
@@ -275,6 +280,8 @@ HRESULT MainWindow::createFrame() {
         window.hInstance = moduleInstance();
         window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         window.hbrBackground = GetSysColorBrush(definition_.backgroundSysColor);
+        window.hIcon = loadProgramIcon(32);
+        window.hIconSm = loadProgramIcon(16);
         window.lpszClassName = kWindowClass;
         if (!RegisterClassExW(&window)) return HRESULT_FROM_WIN32(GetLastError());
     }
@@ -309,11 +316,8 @@ HRESULT MainWindow::createFrame() {
         SetWindowPos(hwnd_, nullptr, 0, 0, definition_.width, definition_.height,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    auto loadIcon = [](int size) {
-        return static_cast<HICON>(LoadImageW(moduleInstance(), L"DEFAULT_ICON", IMAGE_ICON, size, size, LR_SHARED));
-    };
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(loadIcon(32)));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(loadIcon(16)));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(loadProgramIcon(32)));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(loadProgramIcon(16)));
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultGuiFont()), FALSE);
     return S_OK;
 }

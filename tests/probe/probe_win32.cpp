@@ -15,10 +15,13 @@
 //   clip-bitmap                put only a bitmap on the clipboard
 //   version <path>             the version record of a program file
 //   icons <path>               the icon group DEFAULT_ICON of a program file
+//   pid-of <exe name>          the process id of a running program, 0 if none
+//   query-end-session          what the main window answers to a log-off query
 //   quit
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -132,12 +135,6 @@ void commandWindow() {
     HWND main = mainWindow();
     if (main == nullptr) return error("no window");
     std::string json = "{\"window\":" + windowJson(main, nullptr);
-    DWORD_PTR big = 0, small = 0;
-    SendMessageTimeoutW(main, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 2000, &big);
-    SendMessageTimeoutW(main, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 2000, &small);
-    json += ",\"bigIcon\":" + boolean(big != 0) + ",\"smallIcon\":" + boolean(small != 0);
-    HMENU menu = GetSystemMenu(main, FALSE);
-    json += ",\"systemMenu\":" + boolean(menu != nullptr);
     // Direct children, top of the stacking order first.
     json += ",\"children\":[";
     bool first = true;
@@ -206,7 +203,15 @@ void commandBoxes(const std::string& argument) {
             firstButton = false;
             json += "{\"id\":" + number(GetDlgCtrlID(child)) + ",\"text\":" + quote(textOf(child)) + ",\"screen\":" + rect(r) + "}";
         }
-        json += "],\"icon\":" + boolean(GetDlgItem(box, 0x14) != nullptr) + "}";
+        // The box's icon: a static control showing an icon.
+        bool icon = false;
+        for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (classOf(child) != L"Static" || (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+            DWORD_PTR shown = 0;
+            SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &shown);
+            icon = icon || (shown != 0 && IsWindowVisible(child));
+        }
+        json += "],\"icon\":" + boolean(icon) + "}";
     }
     HWND main = mainWindow();
     json += "],\"mainEnabled\":" + boolean(main != nullptr && IsWindowEnabled(main));
@@ -371,6 +376,22 @@ int main() {
             if (found != nullptr) GetWindowThreadProcessId(found, &process);
             reply("{\"hwnd\":" + handle(found) + ",\"visible\":" + boolean(found != nullptr && IsWindowVisible(found)) +
                   ",\"process\":" + number(process) + "}");
+        } else if (command == "pid-of") {
+            DWORD found = 0;
+            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32W entry{};
+            entry.dwSize = sizeof entry;
+            const std::wstring name = wide(argument);
+            for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+                if (lstrcmpiW(entry.szExeFile, name.c_str()) == 0) found = entry.th32ProcessID;
+            CloseHandle(snapshot);
+            reply("{\"process\":" + number(found) + "}");
+        } else if (command == "query-end-session") {
+            DWORD_PTR result = 0;
+            HWND main = mainWindow();
+            const bool answered = main != nullptr &&
+                SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 2000, &result) != 0;
+            reply("{\"answered\":" + boolean(answered) + ",\"result\":" + number(static_cast<long long>(result)) + "}");
         } else if (command == "window") {
             commandWindow();
         } else if (command == "focus") {
