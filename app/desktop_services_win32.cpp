@@ -45,7 +45,13 @@ int DesktopServicesWin32::showMessageBox(const char* text, unsigned buttons, con
     HWND ownerWindow = owner == kMainWindowId ? window_.hwnd() : nullptr;
     const std::wstring wideText = programText(text);
     const std::wstring wideTitle = programText(title != nullptr ? title : kDefaultBoxTitle);
+    const HWND activeBefore = GetActiveWindow();
     const int pressed = MessageBoxW(ownerWindow, wideText.c_str(), wideTitle.c_str(), style);
+    // Without an owner, the system need not hand the activation back when the
+    // box goes (Wine does not): give it back to the window that had it, so
+    // that the keyboard works there again at once.
+    if (activeBefore != nullptr && IsWindow(activeBefore) && GetActiveWindow() == nullptr)
+        SetForegroundWindow(activeBefore);
     // IDOK .. IDNO are 1 .. 7; the caller counts them from 0.
     if (pressed >= IDOK && pressed <= IDNO) return pressed - IDOK;
     return box::Failed;

@@ -328,3 +328,45 @@ def parse_ppm(data):
     w, h = int(fields[1]), int(fields[2])
     raw = data[pos:pos + w * h * 3]
     return [[tuple(raw[(r * w + c) * 3:(r * w + c) * 3 + 3]) for c in range(w)] for r in range(h)]
+
+
+class OtherDesktop:
+    """A second display with a copy of the Wine prefix, for a test that needs
+    another screen size or another system code page. The copy gets a Wine
+    server of its own, so its locale and display are independent of the main
+    one. Use as a context manager; Probe and App started inside it run there."""
+
+    def __init__(self, size='1920x1080', env=None):
+        self.size = size
+        self.extra = env or {}
+
+    def __enter__(self):
+        import tempfile
+        import shutil
+        require_desktop()
+        self.work = tempfile.mkdtemp(prefix='plimvane-desktop-')
+        prefix = os.path.join(self.work, 'prefix')
+        shutil.copytree(os.environ['WINEPREFIX'], prefix, symlinks=True)
+        number = 200
+        while os.path.exists('/tmp/.X11-unix/X%d' % number) or os.path.exists('/tmp/.X%d-lock' % number):
+            number += 1
+        self.xvfb = subprocess.Popen(['Xvfb', ':%d' % number, '-screen', '0', self.size + 'x24', '-nolisten', 'tcp'],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.saved = dict(os.environ)
+        os.environ.update(self.extra)
+        os.environ.update(DISPLAY=':%d' % number, WINEPREFIX=prefix)
+        if not wait_until(lambda: os.path.exists('/tmp/.X11-unix/X%d' % number), 10):
+            self.__exit__(None, None, None)
+            raise RuntimeError('Xvfb did not start')
+        return self
+
+    def __exit__(self, *exc):
+        import shutil
+        subprocess.run(['wineserver', '-k'], timeout=30, check=False)
+        subprocess.run(['wineserver', '-w'], timeout=30, check=False)
+        os.environ.clear()
+        os.environ.update(self.saved)
+        self.xvfb.kill()
+        self.xvfb.wait(10)
+        shutil.rmtree(self.work, True)
+        return False

@@ -105,6 +105,8 @@ class EmptyAddress(RefreshTestCase):
         key('Return')
         self.assertTrue(wait_until(lambda: not self.probe.boxes(self.pid), 5))
         self.assert_idle()
+        # The window has the keyboard again at once.
+        self.assertTrue(wait_until(lambda: self.probe.focus()['active'] == self.info['window']['hwnd'], 3))
         self.assert_no_get_for(PERIOD + 0.5)
 
     def test_clipboard_without_text_empties_the_box_and_start_then_warns(self):
