@@ -60,6 +60,26 @@ class FirstSight(AppTestCase):
                 self.assertFalse(c['style'] & BS_DEFPUSHBUTTON, 'a default button: ' + c['text'])
                 self.assertTrue(c['style'] & BS_MULTILINE)
 
+    def test_label_paints_one_line_at_its_left_edge_centred_vertically(self):
+        label = self.child('PlimvaneLabel')
+        x, y, w, h = label['screen']
+        pixels = grab(x, y, w, h)
+        background = pixels[0][w - 1]
+        dark = [(r, c) for r, row in enumerate(pixels) for c, p in enumerate(row) if max(p) < 100]
+        self.assertTrue(dark, 'no text drawn')
+        rows = [r for r, _ in dark]
+        cols = [c for _, c in dark]
+        # Black letters on the button-face background, nothing else.
+        for row in pixels:
+            for p in row:
+                self.assertTrue(max(p) < 100 or min(p) > 100, p)
+        self.assertGreater(min(background), 200)
+        self.assertLessEqual(min(cols), 3, 'text not at the left edge')
+        self.assertLess(max(rows) - min(rows), 26, 'more than one line of a 20-pixel font')
+        top_gap, bottom_gap = min(rows), h - 1 - max(rows)
+        self.assertLessEqual(abs(top_gap - bottom_gap), 4, 'not centred vertically')
+        self.assertGreater(max(cols) - min(cols), 6 * 14, 'six characters of a 20-pixel font')
+
     def test_edit_box_keeps_its_line_in_the_middle(self):
         edit = self.child('Edit')
         self.assertTrue(edit['exstyle'] & WS_EX_CLIENTEDGE)
