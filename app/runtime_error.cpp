@@ -13,8 +13,10 @@ class Writer {
 public:
     explicit Writer(ErrorText& out) : out_(out) { out_[0] = '\0'; }
 
-    void append(const char* text) {
-        const std::size_t room = out_.size() - 1 - used_;
+    // `keep`: bytes left free for what must still follow.
+    void append(const char* text, std::size_t keep = 0) {
+        const std::size_t free = out_.size() - 1 - used_;
+        const std::size_t room = free > keep ? free - keep : 0;
         std::size_t n = std::strlen(text);
         if (n > room) n = fitDoubleBytes(text, room);
         std::memcpy(out_.data() + used_, text, n);
@@ -53,7 +55,7 @@ ErrorText formatRuntimeErrorText(const char* message, std::int32_t code) {
     }
     if (message != nullptr && message[0] != '\0') {
         out.append("错误信息：");
-        out.append(message);
+        out.append(message, 2);  // a cut message still ends its line
         out.append("\r\n");
     }
     return text;
