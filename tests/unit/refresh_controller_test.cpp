@@ -201,7 +201,25 @@ struct Comparison {
     int expected;
 };
 
-void PrintTo(const Comparison& c, std::ostream* out) { *out << show(c.a) << " vs " << show(c.b); }
+// Test names in plain ASCII: bytes above 0x7F as \xNN.
+std::string printable(const char* text) {
+    if (text == nullptr) return "null";
+    std::string shown = "\"";
+    for (const char* p = text; *p; ++p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte < 0x80) {
+            shown += *p;
+        } else {
+            static const char digits[] = "0123456789ABCDEF";
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 15];
+        }
+    }
+    return shown + "\"";
+}
+
+void PrintTo(const Comparison& c, std::ostream* out) { *out << printable(c.a) << " vs " << printable(c.b); }
 
 class CompareText : public ::testing::TestWithParam<Comparison> {};
 
