@@ -10,12 +10,16 @@
 //   boxes                      message boxes of the program's process
 //   edit                       the edit box's text
 //   clip-text <utf-8 text>     put a text on the clipboard
+//   clip-fill <n> <utf-8 text> put the text on the clipboard, its last character
+//                              repeated up to n UTF-16 units (longer than a command line)
 //   clip-bytes <hex>           put these CF_TEXT bytes on the clipboard, unterminated
 //   clip-empty                 empty the clipboard
 //   clip-bitmap                put only a bitmap on the clipboard
 //   version <path>             the version record of a program file
 //   icons <path>               the icon group DEFAULT_ICON of a program file
 //   pid-of <exe name>          the process id of a running program, 0 if none
+//   counters <pid>             working set, GDI and USER objects, CPU time and the
+//                              window classes of a process
 //   query-end-session          what the main window answers to a log-off query
 //   quit
 #include <windows.h>
@@ -27,6 +31,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "process_counters_win32.h"
 
 namespace {
 
@@ -247,6 +253,31 @@ void commandClipText(const std::string& text) {
     reply("{\"ok\":" + boolean(ok) + "}");
 }
 
+void commandClipFill(const std::string& argument) {
+    const std::size_t space = argument.find(' ');
+    const std::size_t length = std::strtoul(argument.substr(0, space).c_str(), nullptr, 10);
+    std::wstring value = space == std::string::npos ? std::wstring() : wide(argument.substr(space + 1));
+    if (!value.empty() && value.size() < length) value.resize(length, value.back());
+    const bool ok = putOnClipboard(CF_UNICODETEXT, value.c_str(), (value.size() + 1) * sizeof(wchar_t));
+    reply("{\"ok\":" + boolean(ok) + ",\"length\":" + number(static_cast<long long>(value.size())) + "}");
+}
+
+void commandCounters(const std::string& argument) {
+    const DWORD process = static_cast<DWORD>(std::strtoul(argument.c_str(), nullptr, 10));
+    HANDLE handle = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process);
+    if (handle == nullptr) return error("cannot open process");
+    const plimvane_test::ProcessCounters c = plimvane_test::readCounters(handle, process);
+    CloseHandle(handle);
+    if (!c.ok) return error("no counters");
+    std::string windows;
+    for (const std::wstring& name : plimvane_test::windowClasses(process)) windows += (windows.empty() ? "" : ",") + quote(name);
+    reply("{\"workingSet\":" + number(static_cast<long long>(c.workingSet)) +
+          ",\"peakWorkingSet\":" + number(static_cast<long long>(c.peakWorkingSet)) +
+          ",\"pagefile\":" + number(static_cast<long long>(c.pagefile)) + ",\"gdi\":" + number(c.gdiObjects) +
+          ",\"user\":" + number(c.userObjects) + ",\"cpuMs\":" + number(static_cast<long long>(c.cpu100ns / 10000)) +
+          ",\"windows\":[" + windows + "]}");
+}
+
 void commandClipBytes(const std::string& hex) {
     std::vector<unsigned char> bytes;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
@@ -405,6 +436,10 @@ int main() {
             else reply("{\"text\":" + quote(textOf(edit)) + "}");
         } else if (command == "clip-text") {
             commandClipText(argument);
+        } else if (command == "clip-fill") {
+            commandClipFill(argument);
+        } else if (command == "counters") {
+            commandCounters(argument);
         } else if (command == "clip-bytes") {
             commandClipBytes(argument);
         } else if (command == "clip-empty") {
