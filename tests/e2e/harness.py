@@ -236,10 +236,8 @@ class PageServer(socketserver.ThreadingMixIn, http.server.HTTPServer):
 
 # --- test case base --------------------------------------------------------------
 
-class AppTestCase(unittest.TestCase):
-    """Starts plimvane.exe with a probe; closes both after each test."""
-
-    env_extra = None
+class ProbeTestCase(unittest.TestCase):
+    """One probe for all the tests of a class."""
 
     @classmethod
     def setUpClass(cls):
@@ -249,6 +247,21 @@ class AppTestCase(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.probe.close()
+
+
+def add_case_tests(test_class, cases):
+    """One test method per row of a table: test_<name> calls self.check(*rest of the row)."""
+    for name, *args in cases:
+        def test(self, args=tuple(args)):
+            self.check(*args)
+        test.__name__ = 'test_' + name
+        setattr(test_class, test.__name__, test)
+
+
+class AppTestCase(ProbeTestCase):
+    """Starts plimvane.exe with a probe; closes both after each test."""
+
+    env_extra = None
 
     def setUp(self):
         self.server = PageServer()

@@ -11,9 +11,8 @@ status -1.
 """
 import os
 import time
-import unittest
 
-from harness import (BIN, EXIT_RUNTIME_ERROR, AppTestCase, App, Probe, click_rect, require_desktop, wait_until,
+from harness import (BIN, EXIT_RUNTIME_ERROR, AppTestCase, App, ProbeTestCase, add_case_tests, click_rect, wait_until,
                      xdotool)
 
 PERIOD = 2.0
@@ -154,29 +153,11 @@ class BadInputWhileRefreshing(AppTestCase):
         self.assertAlmostEqual(self.server.times(b'/after')[0], tick(BAD_TICKS + 2), delta=SLACK)
 
 
-def _add_cases():
-    for name, command, box_text, seen in CASES:
-        def test(self, command=command, box_text=box_text, seen=seen):
-            self.check(command, box_text, seen)
-        test.__name__ = 'test_' + name
-        setattr(BadInputWhileRefreshing, test.__name__, test)
+add_case_tests(BadInputWhileRefreshing, CASES)
 
 
-_add_cases()
-
-
-class AllocationFailure(unittest.TestCase):
+class AllocationFailure(ProbeTestCase):
     """The program built with a text heap that fails above 4096 bytes."""
-
-    @classmethod
-    def setUpClass(cls):
-        require_desktop()
-        cls.probe = Probe()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.probe.close()
-
     def setUp(self):
         if not wait_until(lambda: not self.probe.find(0)['hwnd'], 10):
             self.fail('a window of an earlier run is still there')

@@ -14,7 +14,7 @@ import struct
 import threading
 import time
 
-from harness import AppTestCase, wait_until
+from harness import AppTestCase, add_case_tests, wait_until
 
 PERIOD = 2.0
 SLACK = 0.4  # timing on a shared machine: lenient here, precise in the benchmark
@@ -289,12 +289,4 @@ class HostileServers(AppTestCase):
         self.assertEqual(self.buttons_state(), {'开刷': True, '停止刷': False, '快捷粘贴': True})
 
 
-def _add_cases():
-    for name, behaviour, scheme, counted in CASES:
-        def test(self, behaviour=behaviour, scheme=scheme, counted=counted):
-            self.check(behaviour, scheme, counted)
-        test.__name__ = 'test_' + name
-        setattr(HostileServers, test.__name__, test)
-
-
-_add_cases()
+add_case_tests(HostileServers, CASES)

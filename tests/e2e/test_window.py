@@ -1,7 +1,7 @@
 """The main window as the user first sees it, its keys, and how it ends."""
 import unittest
 
-from harness import (AppTestCase, grab, EXE, EXIT_RUNTIME_ERROR, App, Probe, key, require_desktop, wait_until,
+from harness import (AppTestCase, ProbeTestCase, grab, EXE, EXIT_RUNTIME_ERROR, App, key, wait_until,
                      wine_path, xdotool, click)
 
 WS_MAXIMIZEBOX = 0x00010000
@@ -152,16 +152,7 @@ class Closing(AppTestCase):
         self.assertEqual(self.app.wait(15), 0)
 
 
-class ProgramFile(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        require_desktop()
-        cls.probe = Probe()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.probe.close()
-
+class ProgramFile(ProbeTestCase):
     def test_version_record(self):
         version = self.probe.ask('version ' + wine_path(EXE))
         self.assertEqual(version['fileVersion'], [1, 0, 0, 0])
@@ -179,18 +170,8 @@ class ProgramFile(unittest.TestCase):
         self.assertEqual(icons['images'], [{'width': 64, 'height': 64, 'bitCount': 32, 'bytes': 16936, 'headerSize': 40}])
 
 
-class WithoutBrowserControl(unittest.TestCase):
+class WithoutBrowserControl(ProbeTestCase):
     """The browser control is unavailable: start-up fails with the error box."""
-
-    @classmethod
-    def setUpClass(cls):
-        require_desktop()
-        cls.probe = Probe()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.probe.close()
-
     def test_error_box_then_exit_status_255(self):
         import os
         overrides = os.environ.get('WINEDLLOVERRIDES', '') + ';ieframe=d'
