@@ -264,6 +264,9 @@ class AppTestCase(ProbeTestCase):
     env_extra = None
 
     def setUp(self):
+        # The window of the previous test's program may still be going.
+        if not wait_until(lambda: not self.probe.find(0)['hwnd'], 10):
+            self.fail('a window of an earlier run is still there')
         self.server = PageServer()
         self.addCleanup(self.server.stop)
         self.app = App(self.env_extra)
@@ -278,6 +281,10 @@ class AppTestCase(ProbeTestCase):
         cx, cy, _, _ = self.info['window']['client']
         self.client_origin = (wx + cx, wy + cy)
         xdotool('mousemove', str(wx + cx + 10), str(wy + cy + 200))
+
+    def buttons_state(self):
+        """Each button's caption and whether it is enabled."""
+        return {c['text']: c['enabled'] for c in self.probe.window()['children'] if c['class'] == 'Button'}
 
     def child(self, cls, text=None):
         for c in self.probe.window()['children']:

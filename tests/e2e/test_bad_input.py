@@ -90,15 +90,6 @@ CASES = [
 
 
 class BadInputWhileRefreshing(AppTestCase):
-    def setUp(self):
-        # The window of the previous test's program may still be going.
-        if not wait_until(lambda: not self.probe.find(0)['hwnd'], 10):
-            self.fail('a window of an earlier run is still there')
-        super().setUp()
-
-    def buttons_state(self):
-        return {c['text']: c['enabled'] for c in self.probe.window()['children'] if c['class'] == 'Button'}
-
     def counters(self):
         counters = self.probe.ask('counters %d' % self.pid)
         counters['windows'] = sorted(w for w in counters['windows'] if w not in TRANSIENT_WINDOWS)

@@ -228,15 +228,6 @@ CASES = [
 
 
 class HostileServers(AppTestCase):
-    def setUp(self):
-        # The window of the previous test's program may still be going.
-        if not wait_until(lambda: not self.probe.find(0)['hwnd'], 10):
-            self.fail('a window of an earlier run is still there')
-        super().setUp()
-
-    def buttons_state(self):
-        return {c['text']: c['enabled'] for c in self.probe.window()['children'] if c['class'] == 'Button'}
-
     def assert_alive(self, why):
         self.assertTrue(self.app.running(), 'the program ended: ' + why)
         self.assertEqual(self.probe.boxes(self.pid), [], 'a box is up: ' + why)

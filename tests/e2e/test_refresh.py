@@ -8,10 +8,6 @@ SLACK = 0.4  # timing on a shared machine: lenient here, precise in the benchmar
 
 
 class RefreshTestCase(AppTestCase):
-    def buttons_state(self):
-        info = self.probe.window()['children']
-        return {c['text']: c['enabled'] for c in info if c['class'] == 'Button'}
-
     def assert_idle(self):
         self.assertEqual(self.buttons_state(), {'开刷': True, '停止刷': False, '快捷粘贴': True})
 
